@@ -1,0 +1,1 @@
+#include "meter/FrameAssembler.h"
