@@ -40,7 +40,7 @@ extern const char* const kCapacityMessage;  // "You have got the max data number
 extern const char* const kSaveQuestion;     // "Do you want to save? "
 
 class IAcquisitionSink {
-public:
+  public:
     virtual ~IAcquisitionSink() = default;
     virtual void InvalidateArea(DisplayArea area) = 0;
     virtual void InvalidateDisplay() = 0;  // the whole panel
@@ -56,7 +56,7 @@ public:
 };
 
 class Acquisition {
-public:
+  public:
     Acquisition(MeasurementRecord& record, MeterState& state, IClock& clock,
                 IAcquisitionSink& sink);
 
@@ -85,11 +85,17 @@ public:
 
     const FrameAssembler& Assembler() const { return m_assembler; }
     std::uint64_t FramesApplied() const { return m_nFramesApplied; }
+    // Logged entries that arrived while the record was full and were not recorded.
+    std::uint64_t LostLogEntries() const { return m_nLostLogEntries; }
 
-private:
+  private:
     bool IsImmediate() const;
     void UpdateExtremes();
     void SetText(std::string& target, const std::string& value, DisplayArea area);
+    void ResetExtremesIfEmpty();
+    // Advances both counts and lists the committed slot; false when full.
+    bool Commit(const std::string& strData);
+    void EmptyRecord();
 
     MeasurementRecord& m_record;
     MeterState& m_state;
@@ -98,6 +104,9 @@ private:
     FrameAssembler m_assembler;
     std::vector<RawFrame> m_frames;
     std::uint64_t m_nFramesApplied = 0;
+    std::uint64_t m_nLostLogEntries = 0;
+    bool m_bLogEntryLostInRead = false;
+    std::string m_strScratch;
 };
 
 }  // namespace mivora
