@@ -60,11 +60,13 @@ class Acquisition {
     Acquisition(MeasurementRecord& record, MeterState& state, IClock& clock,
                 IAcquisitionSink& sink);
 
-    // One receive event that delivered `nCount` bytes.
+    // One receive event that delivered `nCount` bytes: every well-formed frame in
+    // them is applied in order; the DataInput lamp toggles once if any frame came,
+    // and the capacity check runs once at the end.
     void OnReceive(const std::uint8_t* pBytes, std::size_t nCount);
     // A receive event of another kind: only the extremes reset on an empty record.
     void OnOtherEvent();
-    // Applies one decoded frame (the per-frame steps).
+    // Applies one decoded frame (the per-frame steps; no lamp, no capacity check).
     void ApplyFrame(const MeterFrame& frame);
     // Sample timer tick.
     void OnSampleTick();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "meter/FrameAssembler.h"
@@ -200,6 +202,40 @@ TEST(FrameAssembler, EmptyReadsAndOutputCapacityReused) {
         EXPECT_EQ(frames.data(), storage);
     }
     EXPECT_EQ(a.FrameCount(), 24u);
+}
+
+TEST(FrameAssembler, RandomGarbageAndReadSizesLoseNoFrame) {
+    // Garbage never holds a start byte, so the only frames are the real ones; the
+    // garbage may still hold runs of valid tags and frame tails.
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 200; ++round) {
+        Bytes stream;
+        std::vector<RawFrame> expected;
+        std::size_t garbage = 0;
+        for (int i = 0; i < 20; ++i) {
+            const int n = static_cast<int>(rng() % 12);
+            for (int g = 0; g < n; ++g) {
+                std::uint8_t b = static_cast<std::uint8_t>(rng() % 256);
+                if (b == 0x10) b = 0x20;
+                stream.push_back(b);
+            }
+            garbage += static_cast<std::size_t>(n);
+            expected.push_back(
+                Frame(static_cast<int>(rng() % 65536), static_cast<int>(rng() % 256)));
+            Append(stream, expected.back());
+        }
+        FrameAssembler a;
+        std::vector<RawFrame> all, frames;
+        for (std::size_t pos = 0; pos < stream.size();) {
+            const std::size_t n = std::min<std::size_t>(1 + rng() % 30, stream.size() - pos);
+            a.Push(stream.data() + pos, n, frames);
+            all.insert(all.end(), frames.begin(), frames.end());
+            pos += n;
+        }
+        ASSERT_EQ(all, expected) << "round " << round;
+        EXPECT_EQ(a.DroppedBytes(), garbage);
+        EXPECT_EQ(a.PendingBytes(), 0u);
+    }
 }
 
 }  // namespace
