@@ -195,8 +195,9 @@ void Acquisition::ApplyFrame(const MeterFrame& frame) {
             r.m_fScreenValue[screen] = kNoValueMarker;
             r.m_fValue[total] = kNoValueMarker;
         }
+        // A logged entry without a value has no reading to show in the list.
         std::string data = s.m_strReading;
-        if (s.m_bLogRecord) data += s.m_bLogHasValue ? "log" : "----log";
+        if (s.m_bLogRecord) data = s.m_bLogHasValue ? s.m_strReading + "log" : "----log";
         // A full record commits nothing; a row would repeat the last number and time.
         if (!Commit(data) && s.m_bLogRecord) {
             ++m_nLostLogEntries;

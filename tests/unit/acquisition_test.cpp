@@ -180,7 +180,7 @@ TEST_F(AcquisitionTest, LoggedEntriesInAuto) {
     Send(Frame(125, kLogEntry | kNegative, kLog));             // no value: -12.5 decoded
     Send(Frame(456, kLogEntry | kLogValue | kCelsius, kLog));  // with value 45.6
     ASSERT_EQ(sink.rows.size(), 2u);
-    EXPECT_EQ(sink.rows[0].data, "-12.5----log");
+    EXPECT_EQ(sink.rows[0].data, "----log");
     EXPECT_EQ(sink.rows[0].unit, "F");
     EXPECT_EQ(sink.rows[1].data, "45.6log");
     EXPECT_FLOAT_EQ(record.m_fValue[0], kNoValueMarker);
