@@ -22,7 +22,7 @@ QString SerialOpenErrorMessage(const SerialOpenResult& result);
 
 class SerialLink : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SerialLink(QObject* parent = nullptr);
     ~SerialLink() override;
 
@@ -33,14 +33,16 @@ public:
     bool IsOpen() const;
     QString Device() const;
 
-signals:
+  signals:
     // Every read of waiting bytes, in arrival order.
     void BytesReceived(const QByteArray& bytes);
     // The open port failed (device gone, read error); it has been closed.
     void LinkLost(const QString& message);
 
-private:
+  private:
     QSerialPort* m_port;  // owned through Qt parenting
+    QString m_device;
+    bool m_bOpening = false;  // errors during Open are its result, not a lost link
 };
 
 }  // namespace mivora
