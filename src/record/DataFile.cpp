@@ -151,7 +151,8 @@ StringStatus ReadArchiveString(Reader& r, std::string& out, std::uint64_t& claim
     std::uint64_t length = 0;
     bool wide = false;
     if (!ReadLength(r, true, length, wide)) return StringStatus::Truncated;
-    if (wide && !ReadLength(r, false, length, wide)) return StringStatus::Truncated;
+    bool ignored = false;
+    if (wide && !ReadLength(r, false, length, ignored)) return StringStatus::Truncated;
     claimed = length;
     const std::uint64_t charSize = wide ? 2 : 1;
     if (length > r.Left() / charSize) return StringStatus::TooLong;
@@ -174,9 +175,8 @@ bool StringError(StringStatus status, std::uint64_t claimed, std::size_t left,
     if (status == StringStatus::Truncated) {
         error = "the file is truncated (in the length of the " + field + ")";
     } else {
-        error = "the file is truncated or damaged (the " + field + " claims " +
-                std::to_string(claimed) + " characters, only " + std::to_string(left) +
-                " bytes are left)";
+        error = "the file is truncated (the " + field + " claims " + std::to_string(claimed) +
+                " characters, only " + std::to_string(left) + " bytes are left)";
     }
     return false;
 }
