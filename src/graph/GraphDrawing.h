@@ -55,6 +55,9 @@ struct TracePiece {
     int x2 = 0;
     int y2 = 0;
     TraceColour colour = TraceColour::Line;
+    bool operator==(const TracePiece& o) const {
+        return x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2 && colour == o.colour;
+    }
 };
 
 struct ValueLabel {
