@@ -41,6 +41,13 @@ std::string WithoutTrailingSeparator(std::string dir) {
     return dir;
 }
 
+// `dir` + separator + `name`, without doubling a separator already there ("/").
+std::string Join(const std::string& dir, const char* name) {
+    const std::string base = WithoutTrailingSeparator(dir);
+    if (!base.empty() && IsSeparator(base.back())) return base + name;
+    return base + kSeparator + name;
+}
+
 }  // namespace
 
 std::string SettingsDirectory() {
@@ -54,11 +61,10 @@ std::string SettingsDirectory() {
         // The base directory specification asks to ignore a relative value.
         const std::string xdg = Env("XDG_CONFIG_HOME");
         if (!xdg.empty() && xdg[0] == '/') {
-            dir = WithoutTrailingSeparator(xdg) + "/mivora";
+            dir = Join(xdg, "mivora");
         } else {
             const std::string home = Env("HOME");
-            dir = (home.empty() ? std::string(".") : WithoutTrailingSeparator(home)) +
-                  "/.config/mivora";
+            dir = Join(Join(home.empty() ? std::string(".") : home, ".config"), "mivora");
         }
     }
 #endif
@@ -66,9 +72,7 @@ std::string SettingsDirectory() {
 }
 
 std::string SettingsFilePath() {
-    std::string dir = SettingsDirectory();
-    if (!dir.empty() && !IsSeparator(dir.back())) dir += kSeparator;
-    return dir + "loggerconfig.ini";
+    return Join(SettingsDirectory(), "loggerconfig.ini");
 }
 
 AppSettings ReadSettings(const ProfileFile& profile) {
