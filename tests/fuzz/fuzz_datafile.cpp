@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (contents.count < 0 || contents.count > mivora::kMaxCount) std::abort();
-    mivora::MeasurementRecord record;
-    mivora::MeterState state;
+    static mivora::MeasurementRecord record;  // built once: it holds 4005 slots
+    static mivora::MeterState state;
     mivora::ApplyDataFile(contents, record, state);
     if (record.m_nScreenCount != contents.count || record.m_nTotalCount != 0) std::abort();
     return 0;
