@@ -323,6 +323,8 @@ std::string ErrnoText(int err, const char* fallback) {
     return std::strerror(err);
 }
 
+constexpr std::size_t kMaxReadBytes = std::size_t{64} << 20;
+
 class RealFs final : public IFileSystem {
   public:
     bool ReadAll(const std::string& path, std::vector<std::uint8_t>& out,
@@ -349,6 +351,13 @@ class RealFs final : public IFileSystem {
             in.read(buf, sizeof buf);
             const std::streamsize got = in.gcount();
             if (got > 0) out.insert(out.end(), buf, buf + got);
+            // A device such as /dev/zero never ends; no file of ours comes near this.
+            if (out.size() > kMaxReadBytes) {
+                out.clear();
+                error = "cannot be read: it is larger than " + std::to_string(kMaxReadBytes >> 20) +
+                        " MiB";
+                return false;
+            }
         }
         if (in.bad()) {
             error = "cannot be read: " + ErrnoText(errno, "read error");
@@ -411,7 +420,8 @@ class RealFs final : public IFileSystem {
         const stdfs::path folder = targetPath.parent_path();
         static std::mt19937_64 rng{std::random_device{}()};
         for (int attempt = 0;; ++attempt) {
-            const stdfs::path name = "." + targetPath.filename().string() + "." +
+            // Shortened so that a long target name still leaves room for the suffix.
+            const stdfs::path name = "." + targetPath.filename().string().substr(0, 100) + "." +
                                      std::to_string(rng() % 1000000000u) + ".tmp";
             temp = folder.empty() ? name : folder / name;
             if (!stdfs::exists(temp, ec)) break;

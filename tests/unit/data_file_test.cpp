@@ -477,6 +477,21 @@ TEST_F(RealFiles, ReadAllErrorsGiveTheReason) {
     EXPECT_NE(error.find("folder"), std::string::npos) << error;
 }
 
+TEST_F(RealFiles, ReadAllStopsOnAnEndlessDevice) {
+    if (!stdfs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero here";
+    Bytes got;
+    std::string error;
+    EXPECT_FALSE(RealFileSystem().ReadAll("/dev/zero", got, error));
+    EXPECT_NE(error.find("larger than 64 MiB"), std::string::npos) << error;
+}
+
+TEST_F(RealFiles, WriteAllTakesALongFileName) {
+    const std::string path = Path(std::string(240, 'n') + ".txt");
+    std::string error;
+    ASSERT_TRUE(RealFileSystem().WriteAll({{path, Text("x")}}, error)) << error;
+    EXPECT_EQ(Read(path), Text("x"));
+}
+
 TEST_F(RealFiles, WriteAllReplacesTargetsAndLeavesNoTemporaries) {
     Write(Path("a"), Text("old a"));
     std::string error;
