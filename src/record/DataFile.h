@@ -33,14 +33,17 @@ bool DecodeDataFile(const std::uint8_t* pBytes, std::size_t nCount, DataFileCont
 void ApplyDataFile(const DataFileContents& contents, MeasurementRecord& record, MeterState& state);
 
 class IFileSystem {
-public:
+  public:
     virtual ~IFileSystem() = default;
+    // `error` gives the reason only ("cannot be opened: ..."); the caller adds the path.
     virtual bool ReadAll(const std::string& path, std::vector<std::uint8_t>& out,
                          std::string& error) = 0;
     // Writes every file to a temporary beside its target and renames them into
     // place only when all were written; on failure no target is touched.
-    virtual bool WriteAll(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& files,
-                          std::string& error) = 0;
+    // `error` names the file that failed and the reason.
+    virtual bool WriteAll(
+        const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& files,
+        std::string& error) = 0;
 };
 IFileSystem& RealFileSystem();
 
