@@ -70,16 +70,22 @@ bool Pty::Write(const std::uint8_t* pBytes, std::size_t nCount, std::string& err
 
 bool Pty::WaitDrained(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    // The kernel moves written bytes to the slave's input queue a little later,
+    // so an empty queue counts only when seen twice, 50 ms apart.
+    int emptySeen = 0;
     while (m_slave >= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
         int waiting = 0;
-        // Bytes written to the master wait in the slave's input queue.
-        if (ioctl(m_slave, FIONREAD, &waiting) != 0 || waiting == 0) {
+        if (ioctl(m_slave, FIONREAD, &waiting) != 0) {
+            return true;
+        }
+        emptySeen = waiting == 0 ? emptySeen + 1 : 0;
+        if (emptySeen >= 2) {
             return true;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
 }
