@@ -256,6 +256,10 @@ void GraphDrawing::Clear() {
     tr.clear();
     st.clear();
     sp.clear();
+    for (ValueLabel& l : labels) {
+        l.text.clear();
+        l.widthClass = l.tickY = l.textX = l.textY = 0;
+    }
     verticalGridX = std::move(vx);
     horizontalGridY = std::move(hy);
     readingNumbers = std::move(rn);

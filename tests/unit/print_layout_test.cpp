@@ -148,7 +148,8 @@ TEST_F(PrintLayout, OneReadingHasNoStep) {
     ASSERT_EQ(lines.size(), 4u + 12u + 1u);
     EXPECT_EQ(lines.back().x1, -750);
     EXPECT_EQ(lines.back().x2, -750);
-    const PrintText* t = FindText(page.Texts(), "1");
+    const std::vector<PrintText> texts = page.Texts();
+    const PrintText* t = FindText(texts, "1");
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->x, -754);
 }
