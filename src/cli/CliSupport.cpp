@@ -276,8 +276,9 @@ MeterFrame SimulatedFrame(const SimulatorSettings& settings, long long n) {
     frame.bLocked = (status & 0x10) != 0;
     frame.bLogHasValue = (status & 0x20) != 0;
     frame.bLogRecord = (status & 0x40) != 0;
-    frame.fReading =
-        static_cast<float>(frame.bNegative ? -frame.nRawReading / 10.0 : frame.nRawReading / 10.0);
+    // The same arithmetic as the decoder: raw times the single-precision 0.1.
+    const float reading = static_cast<float>(frame.nRawReading * static_cast<double>(0.1f));
+    frame.fReading = frame.bNegative ? -reading : reading;
     return frame;
 }
 
