@@ -468,6 +468,41 @@ TEST_F(RecordTest, AHangUpSavesWhatWasRecordedAndReportsTheLostLink) {
     EXPECT_EQ(rows[0].substr(0, 9), "1,42.1,C,");
 }
 
+TEST_F(RecordTest, ASecondRecordOnTheSameDeviceIsToldItIsInUse) {
+    StartRecord({});
+    const RunResult second = RunCli({"record", "--device", m_pty.SlavePath()});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_NE(second.err.find(m_pty.SlavePath()), std::string::npos) << second.err;
+    EXPECT_NE(second.err.find("in use"), std::string::npos) << second.err;
+    m_record->Signal(SIGTERM);
+    ASSERT_TRUE(m_record->Wait(kTimeoutMs));
+    EXPECT_EQ(m_record->Status(), 0);
+}
+
+TEST_F(RecordTest, IntervalSamplingCommitsLoggedEntriesAtOnceAndTheLatestFrameOnTheTick) {
+    const fs::path out = m_dir / "interval.Mvrlog";
+    StartRecord({"--interval", "2s", "--count", "2", "--out", out.string()});
+    // A logged entry does not wait for the tick.
+    const RawFrame logged =
+        EncodeMeterFrame(8, 95, 333, kStatusCelsius | kStatusLogRecord | kStatusLogHasValue);
+    Send({logged.begin(), logged.end()});
+    // Of two plain frames only the newer one is committed, when the interval ends.
+    for (int raw : {100, 150}) {
+        const RawFrame f = EncodeMeterFrame(0, 95, raw, kStatusCelsius);
+        Send({f.begin(), f.end()});
+    }
+    ASSERT_TRUE(m_record->Wait(kTimeoutMs)) << m_record->Out() << m_record->Err();
+    EXPECT_EQ(m_record->Status(), 0) << m_record->Err();
+    const std::vector<std::string> lines = m_record->OutLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(Words(lines[0]).at(1), "33.3log");
+    EXPECT_EQ(Words(lines[1]).at(1), "15.0");
+    const std::vector<std::string> rows = CsvRows(out);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].substr(0, 9), "1,33.3,C,");
+    EXPECT_EQ(rows[1].substr(0, 9), "2,15.0,C,");
+}
+
 TEST_F(CliTest, RecordOnAMissingDeviceSaysHowPortsMapToDevices) {
     const std::string device = (m_dir / "ttyNone").string();
     const RunResult r = RunCli({"record", "--device", device});
