@@ -27,7 +27,8 @@ Switch SwitchOf(const QString& arg) {
     const QString name = arg.mid(1);
     if (name.compare(QStringLiteral("p"), Qt::CaseInsensitive) == 0) return Switch::Print;
     if (name.compare(QStringLiteral("pt"), Qt::CaseInsensitive) == 0) return Switch::PrintTo;
-    return Switch::Other;
+    // Elsewhere a leading slash starts an absolute path, not a switch.
+    return arg[0] == u'-' ? Switch::Other : Switch::None;
 }
 
 bool HasPrintSwitch(int argc, char** argv) {

@@ -2,7 +2,8 @@
 // Printing from the command line, without a window:
 //   mivora /p FILE              on the default printer
 //   mivora /pt FILE PRINTER     on the named printer, or into PRINTER when it ends in ".pdf"
-// Switches also start with '-' and are matched without regard to case.
+// Switches also start with '-' and are matched without regard to case; any other
+// argument starting with '/' is a path.
 #include <QString>
 #include <QStringList>
 
