@@ -55,7 +55,23 @@ void CReadingListBar::AppendRow(const mivora::ListRow& row, bool ensureVisible) 
         item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         list.setItem(index, c, item);
     }
-    if (ensureVisible) list.scrollToItem(list.item(index, 0), QAbstractItemView::EnsureVisible);
+    if (ensureVisible) {
+        list.scrollToItem(list.item(index, 0), QAbstractItemView::EnsureVisible);
+        // The scroll bars settle after the list's next layout pass; scroll again
+        // then so the row is fully visible, not cut by a bar that just appeared.
+        m_nLastVisible = index;
+        if (!m_bScrollQueued) {
+            m_bScrollQueued = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_bScrollQueued = false;
+                    QTableWidgetItem* item = m_lstReadings.item(m_nLastVisible, 0);
+                    if (item) m_lstReadings.scrollToItem(item, QAbstractItemView::EnsureVisible);
+                },
+                Qt::QueuedConnection);
+        }
+    }
 }
 
 void CReadingListBar::DeleteAllItems() {

@@ -25,6 +25,8 @@ class CReadingListBar : public QWidget {
 
   private:
     QTableWidget m_lstReadings;
+    int m_nLastVisible = -1;
+    bool m_bScrollQueued = false;
 };
 
 }  // namespace mivora::ui
