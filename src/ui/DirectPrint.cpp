@@ -78,29 +78,40 @@ int Print(const DirectPrintRequest& req) {
     ApplyDataFile(contents, *record, meter);
     auto state = std::make_unique<GraphState>();
 
-    std::unique_ptr<QPrinter> printer;
-    if (!req.printTo) {
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull()) return Fail(QStringLiteral("there is no default printer"));
-        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    } else if (IsPdfFileName(req.printer)) {
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        SetUpPdfOutput(*printer, req.printer);
-    } else {
-        const QString name = FindPrinter(req.printer);
-        if (name.isEmpty()) return Fail(QStringLiteral("unknown printer \"%1\"").arg(req.printer));
-        printer =
-            std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
-    }
-    printer->setDocName(QFileInfo(req.file).fileName());
-    printer->setCreator(QStringLiteral("Mivora"));
-
     QString error;
-    if (!PrintReport(*printer, *state, *record, &error)) return Fail(error);
+    if (!PrintReportAsRequested(req.printTo, req.printer, QFileInfo(req.file).fileName(), *state,
+                                *record, &error))
+        return Fail(error);
     return 0;
 }
 
 }  // namespace
+
+bool PrintReportAsRequested(bool printTo, const QString& printerName, const QString& docName,
+                            const GraphState& state, const MeasurementRecord& record,
+                            QString* error) {
+    auto fail = [error](const QString& text) {
+        if (error) *error = text;
+        return false;
+    };
+    std::unique_ptr<QPrinter> printer;
+    if (!printTo) {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull()) return fail(QStringLiteral("there is no default printer"));
+        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    } else if (IsPdfFileName(printerName)) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        SetUpPdfOutput(*printer, printerName);
+    } else {
+        const QString name = FindPrinter(printerName);
+        if (name.isEmpty()) return fail(QStringLiteral("unknown printer \"%1\"").arg(printerName));
+        printer =
+            std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
+    }
+    printer->setDocName(docName);
+    printer->setCreator(QStringLiteral("Mivora"));
+    return PrintReport(*printer, state, record, error);
+}
 
 DirectPrintRequest ParseDirectPrint(const QStringList& args) {
     DirectPrintRequest req;

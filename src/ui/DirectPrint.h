@@ -7,6 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "graph/GraphState.h"
+#include "record/MeasurementRecord.h"
+
 namespace mivora::ui {
 
 struct DirectPrintRequest {
@@ -19,6 +22,13 @@ struct DirectPrintRequest {
 
 // Reads the arguments after the program name.
 DirectPrintRequest ParseDirectPrint(const QStringList& args);
+
+// Prints the report without a dialog: on the default printer, or (`printTo`) on
+// the printer named `printerName`, or into that file when it ends in ".pdf".
+// False with the reason when there is no such printer or printing failed.
+bool PrintReportAsRequested(bool printTo, const QString& printerName, const QString& docName,
+                            const GraphState& state, const MeasurementRecord& record,
+                            QString* error = nullptr);
 
 // Called by main() before anything else. Without a print switch it does nothing
 // and leaves `handled` false. With one it prints, sets `handled` and returns the
