@@ -6,6 +6,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPen>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <algorithm>
 #include <vector>
@@ -140,6 +141,22 @@ void SetUpPdfOutput(QPrinter& printer, const QString& path) {
     printer.setOutputFileName(path);
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+}
+
+PrintOutcome PrintWithDialog(QWidget* parent, const GraphState& state,
+                             const MeasurementRecord& record, const QString& docName,
+                             QString* error) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(docName);
+    printer.setCreator(QStringLiteral("Mivora"));
+    QPrintDialog dialog(&printer, parent);
+    dialog.setMinMax(1, PrintPageCount(record));
+    if (dialog.exec() != QDialog::Accepted) return PrintOutcome::Cancelled;
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    }
+    return PrintReport(printer, state, record, error) ? PrintOutcome::Printed
+                                                      : PrintOutcome::Failed;
 }
 
 }  // namespace mivora::ui

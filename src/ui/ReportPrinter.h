@@ -11,6 +11,7 @@
 
 class QPainter;
 class QPrinter;
+class QWidget;
 
 namespace mivora::ui {
 
@@ -29,5 +30,14 @@ bool IsPdfFileName(const QString& name);
 // Sets `printer` up to write the report into the PDF file `path`: A4, and the
 // whole sheet is the printable area, so the report's wide layout fits.
 void SetUpPdfOutput(QPrinter& printer, const QString& path);
+
+enum class PrintOutcome { Printed, Cancelled, Failed };
+
+// The Print command: the standard print dialog (pages 1 to the report's last),
+// then the report on the printer chosen there. A PDF file chosen in the dialog
+// gets the whole sheet as printable area, as a PDF printer gives it.
+PrintOutcome PrintWithDialog(QWidget* parent, const GraphState& state,
+                             const MeasurementRecord& record, const QString& docName,
+                             QString* error = nullptr);
 
 }  // namespace mivora::ui
