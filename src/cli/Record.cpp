@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -134,7 +135,15 @@ class RecordSession {
         const TimeStamp now = m_clock.Now();
         const std::string path =
             m_options.outPath.empty() ? ProposedDataFileName(now) : m_options.outPath;
-        const FileResult saved = SaveRecording(RealFileSystem(), path, now, m_record, m_state);
+        FileResult saved = SaveRecording(RealFileSystem(), path, now, m_record, m_state);
+        if (!saved.ok && !m_options.outPath.empty()) {
+            // The readings exist only in memory: try the current folder before giving up.
+            std::fprintf(stderr, "mivora-cli record: %s\n", saved.error.c_str());
+            const std::string fallback = ProposedDataFileName(now);
+            std::fprintf(stderr, "mivora-cli record: saving to %s instead\n", fallback.c_str());
+            saved = SaveRecording(RealFileSystem(), fallback, now, m_record, m_state);
+            status = kExitBadInput;
+        }
         if (!saved.ok) {
             return InputError("record", "could not save the " +
                                             std::to_string(m_record.m_nTotalCount) +
@@ -195,6 +204,16 @@ int RunRecord(int argc, char** argv, const std::vector<std::string>& args) {
     if (parsed.values.count("out")) {
         options.outPath = parsed.values["out"];
         if (options.outPath.empty()) return UsageError("record", "--out needs a file name");
+        // Find out now, not after hours of recording, that the file cannot go there.
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::path(options.outPath).parent_path();
+        if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+            return InputError("record", "cannot write " + options.outPath + ": the folder " +
+                                            folder.string() + " does not exist");
+        }
+        if (std::filesystem::is_directory(options.outPath, ec)) {
+            return InputError("record", "cannot write " + options.outPath + ": it is a folder");
+        }
     }
     QCoreApplication app(argc, argv);
     RecordSession session(options);

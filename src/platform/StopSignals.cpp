@@ -51,7 +51,10 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {
         sa.sa_flags = SA_RESTART;
         sigaction(SIGINT, &sa, nullptr);
         sigaction(SIGTERM, &sa, nullptr);
+        sigaction(SIGHUP, &sa, nullptr);  // the terminal went away
     }
+    // A reader of our output that went away must not end a recording unsaved.
+    std::signal(SIGPIPE, SIG_IGN);
 #else
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &StopSignals::Poll);
@@ -64,6 +67,9 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {
 StopSignals::~StopSignals() {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+#ifdef __unix__
+    std::signal(SIGHUP, SIG_DFL);
+#endif
 }
 
 void StopSignals::Poll() {

@@ -1,6 +1,6 @@
 #pragma once
-// Turns SIGINT and SIGTERM into a Qt signal on the event loop, so a headless
-// run can stop cleanly and save what it recorded.
+// Turns SIGINT, SIGTERM (and SIGHUP) into a Qt signal on the event loop, so a
+// headless run can stop cleanly and save what it recorded. SIGPIPE is ignored.
 #include <QObject>
 
 class QSocketNotifier;

@@ -139,6 +139,11 @@ void ChildProcess::Signal(int signalNumber) {
     if (m_pid > 0 && !m_bExited) ::kill(m_pid, signalNumber);
 }
 
+void ChildProcess::CloseStdout() {
+    if (m_outFd >= 0) ::close(m_outFd);
+    m_outFd = -1;
+}
+
 std::vector<std::string> ChildProcess::OutLines() const {
     std::vector<std::string> lines;
     std::string line;

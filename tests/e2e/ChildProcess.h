@@ -23,6 +23,8 @@ class ChildProcess {
     // Waits for the end, reading all output. False on timeout (the child is killed).
     bool Wait(int timeoutMs);
     void Signal(int signalNumber);
+    // Stops reading the child's stdout, as a reader of a pipe that went away.
+    void CloseStdout();
 
     bool Exited() const { return m_bExited; }
     // The exit status, or 128 + signal number when killed by a signal.

@@ -442,6 +442,29 @@ TEST_F(RecordTest, SigtermStopsAndSavesEveryCommittedReading) {
     }
 }
 
+TEST_F(RecordTest, AClosedOutputPipeDoesNotLoseTheRecording) {
+    const fs::path out = m_dir / "pipe.Mvrlog";
+    StartRecord({"--out", out.string()});
+    m_record->CloseStdout();
+    for (int i = 0; i < 3; ++i) {
+        const RawFrame f = EncodeMeterFrame(0, 95, 500 + i, kStatusCelsius);
+        Send({f.begin(), f.end()});
+    }
+    // Without stdout there is no reading line to wait for; the saved file tells.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    m_record->Signal(SIGTERM);
+    ASSERT_TRUE(m_record->Wait(kTimeoutMs));
+    EXPECT_EQ(m_record->Status(), 0) << m_record->Err();
+    EXPECT_EQ(CsvRows(out).size(), 3u) << m_record->Err();
+}
+
+TEST_F(CliTest, RecordRefusesAnOutputFolderThatDoesNotExist) {
+    const std::string out = (m_dir / "no-such-folder" / "x.Mvrlog").string();
+    const RunResult r = RunCli({"record", "--device", "/dev/null", "--out", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no-such-folder"), std::string::npos) << r.err;
+}
+
 TEST_F(RecordTest, StopWithoutReadingsWritesNothing) {
     StartRecord({});
     // Garbage only: no reading.
