@@ -10,18 +10,14 @@ namespace mivora::ui {
 CommandLineInfo ParseCommandLine(const QStringList& arguments) {
     CommandLineInfo info;
     bool print = false, printTo = false;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (arg.startsWith('/') && arg.size() <= 4 && !arg.mid(1).contains('/')) {
-            const QString sw = arg.mid(1).toLower();
-            if (sw == "p") {
-                print = true;
-            } else if (sw == "pt") {
-                printTo = true;
-                // Printer name, driver and port follow the file name.
-            } else if (info.error.isEmpty()) {
-                info.error = QString("Unknown switch %1").arg(arg);
-            }
+    for (const QString& arg : arguments) {
+        // Only the print switches are switches; anything else is a path, even
+        // when it starts with '/'.
+        const QString lower = arg.toLower();
+        if (lower == "/p" || lower == "-p") {
+            print = true;
+        } else if (lower == "/pt" || lower == "-pt") {
+            printTo = true;  // printer name, driver and port follow the file name
         } else if (info.fileName.isEmpty()) {
             info.fileName = arg;
         } else if (printTo) {
@@ -47,10 +43,6 @@ bool CMivoraApp::InitInstance(const QStringList& arguments, mivora::IPrompts* pr
     mivora::DialogPrompts dialogs;
     mivora::IPrompts& ask = prompts ? *prompts : dialogs;
     const CommandLineInfo info = ParseCommandLine(arguments);
-    if (!info.error.isEmpty()) {
-        ask.Error(nullptr, info.error);
-        return false;
-    }
     m_doc = std::make_unique<CMVDoc>();
     m_frame = std::make_unique<CMainFrame>(*m_doc);
     if (prompts) m_frame->SetPrompts(prompts);
@@ -62,9 +54,10 @@ bool CMivoraApp::InitInstance(const QStringList& arguments, mivora::IPrompts* pr
             return false;
         }
         if (info.shell != CommandLineInfo::Shell::FileOpen) {
-            const bool printed = PrintDirect(info);
+            if (!PrintDirect(info)) {
+                ask.Error(nullptr, "Printing from the command line is not available.");
+            }
             m_frame.reset();
-            (void)printed;
             return false;
         }
     }

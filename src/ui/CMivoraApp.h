@@ -19,11 +19,11 @@ struct CommandLineInfo {
     Shell shell = Shell::FileNew;
     QString fileName;
     QStringList printTo;  // printer, driver, port after /pt
-    QString error;        // an unknown switch
 };
 
 // The platform's standard rules: the first plain argument is a file; "/p"
-// prints it, "/pt" prints it to the printer named next.
+// prints it, "/pt" prints it to the printer named after it. Switches are matched
+// without regard to case and may start with '-'.
 CommandLineInfo ParseCommandLine(const QStringList& arguments);
 
 class CMivoraApp {

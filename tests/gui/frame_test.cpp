@@ -592,7 +592,11 @@ TEST(CommandLine, StandardRules) {
     CommandLineInfo to = ParseCommandLine({"/pt", "a.Mvrlog", "Printer"});
     EXPECT_EQ(to.shell, CommandLineInfo::Shell::FilePrintTo);
     EXPECT_EQ(to.printTo, QStringList({"Printer"}));
-    EXPECT_FALSE(ParseCommandLine({"/zz"}).error.isEmpty());
+    EXPECT_EQ(ParseCommandLine({"-P", "b.Mvrlog"}).shell, CommandLineInfo::Shell::FilePrint);
+    // A path that starts with '/' is a path.
+    CommandLineInfo root = ParseCommandLine({"/tmp"});
+    EXPECT_EQ(root.shell, CommandLineInfo::Shell::FileOpen);
+    EXPECT_EQ(root.fileName, "/tmp");
 }
 
 TEST(Application, UnreadableFileOnTheCommandLineEndsWithoutAWindow) {
