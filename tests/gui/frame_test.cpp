@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -580,6 +581,39 @@ TEST_F(FrameTest, AboutBoxAndHelp) {
     EXPECT_TRUE(viewer.Load(page));
     EXPECT_TRUE(viewer.Browser()->toPlainText().contains("Manual"));
     EXPECT_FALSE(viewer.Load(m_dir.filePath("none.html")));
+}
+
+TEST_F(FrameTest, StandardNewClearsNothingStandardSaveWritesTheDataFileOnly) {
+    SwitchOn();
+    SendAndWait(100);
+    SendAndWait(200);
+    m_frame->m_actStdNew->trigger();
+    EXPECT_EQ(Record().m_nTotalCount, 2);
+    EXPECT_EQ(View().m_barList.RowCount(), 2);
+    EXPECT_TRUE(View().SampleTimer().isActive());
+    EXPECT_TRUE(m_prompts.questions.isEmpty());
+
+    const QString path = m_dir.filePath("std.Mvrlog");
+    m_prompts.savePath = path;
+    m_frame->m_actStdSave->trigger();
+    ASSERT_EQ(m_prompts.proposedSaves.size(), 1);
+    EXPECT_TRUE(m_prompts.proposedSaves[0].endsWith("Untitled"));
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(QDir(m_dir.path()).entryList({"*.txt"}, QDir::Files).isEmpty());
+    const qint64 before = QFileInfo(path).size();
+    SendAndWait(300);
+    m_frame->m_actStdSave->trigger();  // written there again, no dialog
+    EXPECT_EQ(m_prompts.proposedSaves.size(), 1);
+    EXPECT_EQ(QFileInfo(path).size(), before + 4 + 2 + 18);
+}
+
+TEST_F(FrameTest, HelpContentsShowsTheManualBesideTheProgram) {
+    m_frame->m_actContents->trigger();
+    auto* viewer = m_frame->findChild<mivora::HelpViewer*>();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_TRUE(viewer->Browser()->toPlainText().contains("Serial ports and device names"))
+        << mivora::HelpFilePath().toStdString();
 }
 
 TEST(CommandLine, StandardRules) {
