@@ -72,6 +72,8 @@ CMainFrame::CMainFrame(CMVDoc& doc, QWidget* parent)
     m_state.m_nComPort = settings.nComPort;
 
     CreateActions();
+    m_font = QFont("SimSun");
+    m_font.setPixelSize(13);
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();

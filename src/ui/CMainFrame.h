@@ -3,6 +3,7 @@
 // link and the commands of the File and Tools menus. The core's acquisition
 // tells it what to redraw; it forwards that to the view's panels.
 #include <QAction>
+#include <QFont>
 #include <QLabel>
 #include <QMainWindow>
 #include <QString>
@@ -88,6 +89,10 @@ class CMainFrame : public QMainWindow, public mivora::IAcquisitionSink {
     QAction* m_actStdNew = nullptr;
     QAction* m_actStdOpen = nullptr;
     QAction* m_actStdSave = nullptr;
+
+    // The font the trend graph writes its text with: 10 points ("SimSun", which
+    // falls back to the system's sans), 13 pixels at 96 dpi.
+    QFont m_font;
 
     int m_nBgColor = 14;
     int m_nLineColor = 2;

@@ -137,7 +137,11 @@ TEST_F(FrameTest, DisplayBeforeTheFirstFrame) {
 }
 
 TEST_F(FrameTest, OnOffBringsFramesIntoPanelAndList) {
-    SwitchOn();
+    // The toolbar's On/Off button, clicked.
+    QWidget* button = m_frame->ToolBar()->widgetForAction(m_frame->m_actOnOff);
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(State().m_bOnLine) << m_prompts.errors.join("").toStdString();
     CMeterDisplayBar& d = View().m_barDisplay;
     QImage img = GrabDisplay();
     EXPECT_TRUE(ShowsText(img, QRect(116, 10, 100, 23), QColor(177, 178, 172), d.m_fontCaption,
@@ -234,8 +238,9 @@ TEST_F(FrameTest, SelectComCountsUpAndWithShiftDown) {
     EXPECT_EQ(State().m_nComPort, 4);
     QTest::keyPress(m_frame.get(), Qt::Key_Shift);
     EXPECT_TRUE(m_frame->m_bShiftDown);
-    m_frame->m_actSelectCom->trigger();
-    m_frame->m_actSelectCom->trigger();
+    QWidget* button = m_frame->ToolBar()->widgetForAction(m_frame->m_actSelectCom);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::ShiftModifier);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(State().m_nComPort, 2);
     m_frame->m_actSelectCom->trigger();
     m_frame->m_actSelectCom->trigger();
