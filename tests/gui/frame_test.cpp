@@ -265,6 +265,16 @@ TEST_F(FrameTest, SelectComWhileOnlineKeepsThePortAndShowsOffLine) {
     EXPECT_EQ(View().m_barList.RowCount(), 1);
 }
 
+TEST_F(FrameTest, LostDeviceSwitchesTheLinkOffWithAMessage) {
+    SwitchOn();
+    SendAndWait(100);
+    m_pty.Close();  // the meter's cable pulled
+    ASSERT_TRUE(WaitFor([&] { return !State().m_bOnLine; }));
+    EXPECT_FALSE(m_frame->Link().IsOpen());
+    EXPECT_EQ(m_prompts.errors.size(), 1);
+    EXPECT_EQ(Record().m_nTotalCount, 1);
+}
+
 TEST_F(FrameTest, PortThatCannotBeOpenedIsReportedNamingTheDevice) {
     State().m_nComPort = 5;  // no mapping: the default device, absent here
     m_frame->OnOnOff();
