@@ -581,6 +581,26 @@ TEST_F(CliTest, SimulatorSendsWellFormedFramesWithLoggedEntries) {
     EXPECT_EQ(sim.Status(), 0) << sim.Err();
 }
 
+TEST_F(CliTest, SimulatorWritesToANamedDevice) {
+    Pty pty;
+    std::string error;
+    ASSERT_TRUE(pty.Open(error)) << error;
+    ChildProcess sim;
+    ASSERT_TRUE(sim.Start(CliArgs({"simulate", "--device", pty.SlavePath(), "--rate", "24",
+                                   "--count", "3", "--pattern", "steps"})));
+    const std::vector<std::uint8_t> bytes = ReadBytes(pty.MasterFd(), 3 * kFrameSize);
+    ASSERT_EQ(bytes.size(), 3 * kFrameSize);
+    for (std::size_t i = 0; i < 3; ++i) {
+        MeterFrame frame;
+        ASSERT_TRUE(IsWellFormedFrame(bytes.data() + i * kFrameSize)) << "frame " << i;
+        ASSERT_TRUE(DecodeMeterFrame(bytes.data() + i * kFrameSize, kFrameSize, frame));
+        EXPECT_EQ(frame.nRawReading, 200);  // the first step is 20.0
+        EXPECT_TRUE(frame.bCelsius);
+    }
+    ASSERT_TRUE(sim.Wait(kTimeoutMs));
+    EXPECT_EQ(sim.Status(), 0) << sim.Err();
+}
+
 TEST_F(CliTest, SimulatorFeedsRecord) {
     ChildProcess sim;
     ASSERT_TRUE(sim.Start(CliArgs({"simulate", "--pty", "--rate", "20", "--log-every", "4"})));
