@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -173,6 +174,38 @@ TEST_F(FrameTest, OnOffBringsFramesIntoPanelAndList) {
     img = GrabDisplay();
     EXPECT_TRUE(ShowsText(img, QRect(116, 10, 100, 23), QColor(177, 178, 172), d.m_fontCaption,
                           {129, 8}, "OffLine", kBlue));
+}
+
+// Records the regions the panel is asked to paint.
+class PaintSpy : public QObject {
+  public:
+    explicit PaintSpy(QWidget& w) { w.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+TEST_F(FrameTest, AnUnchangedFrameRedrawsOnlyTheLamp) {
+    SwitchOn();
+    SendAndWait(555);
+    QTest::qWait(50);
+    PaintSpy spy(View().m_barDisplay);
+    SendAndWait(555);
+    QTest::qWait(50);
+    const QRect lamp = CMeterDisplayBar::AreaRect(DisplayArea::DataInput);
+    EXPECT_TRUE(spy.painted.intersects(lamp));
+    EXPECT_FALSE(spy.painted.intersects(CMeterDisplayBar::AreaRect(DisplayArea::Reading)));
+    EXPECT_FALSE(spy.painted.intersects(CMeterDisplayBar::AreaRect(DisplayArea::Mode)));
+    EXPECT_FALSE(spy.painted.intersects(CMeterDisplayBar::AreaRect(DisplayArea::Max)));
+    // A new value repaints the reading, and MAX as it rises.
+    spy.painted = QRegion();
+    SendAndWait(600);
+    QTest::qWait(50);
+    EXPECT_TRUE(spy.painted.intersects(CMeterDisplayBar::AreaRect(DisplayArea::Reading)));
+    EXPECT_TRUE(spy.painted.intersects(CMeterDisplayBar::AreaRect(DisplayArea::Max)));
+    EXPECT_FALSE(spy.painted.intersects(CMeterDisplayBar::AreaRect(DisplayArea::Min)));
 }
 
 TEST_F(FrameTest, LampTurnsBackOnlyWhenRedrawnAfterTheTick) {
