@@ -288,4 +288,22 @@ double FramePeriodSeconds(double rateHz) {
     return std::max(period, kLineFrameSeconds);
 }
 
+std::string RecordJournalPath(const std::string& outPath) {
+    return outPath.empty() ? std::string("mivora-record.journal") : outPath + ".journal";
+}
+
+MeterState RecoveredMeterState(const MeasurementRecord& record) {
+    MeterState state;
+    // The untouched starting extremes mean no reading with a value was restored.
+    if (record.m_fMax < record.m_fMin) return state;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(record.m_fMax));
+    state.m_strMaxText = text;
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(record.m_fMin));
+    state.m_strMinText = text;
+    state.m_fDisplayMax = record.m_fMax;
+    state.m_fDisplayMin = record.m_fMin;
+    return state;
+}
+
 }  // namespace mivora::cli

@@ -10,6 +10,8 @@
 #include "meter/Acquisition.h"
 #include "meter/MeterFrame.h"
 #include "record/DataFile.h"
+#include "record/Journal.h"
+#include "record/MeasurementRecord.h"
 
 namespace mivora::cli {
 
@@ -46,6 +48,14 @@ std::string FormatFrameFields(const MeterFrame& frame);
 std::string FormatCsv(const DataFileContents& contents);
 // One committed reading as record prints it: "   1  123.4 C  04-15-07/10:20:30".
 std::string FormatReadingLine(const ListRow& row);
+
+// The recovery journal record keeps beside its output file: "<out>.journal", or
+// "mivora-record.journal" in the current folder when the data file gets the
+// time-based name at the end.
+std::string RecordJournalPath(const std::string& outPath);
+// The panel's MAX/MIN of a record restored from a journal: "%.1f" of its running
+// extremes; empty texts and 0 when it holds no reading with a value.
+MeterState RecoveredMeterState(const MeasurementRecord& record);
 
 enum class SimPattern { Sine, Ramp, Steps };
 bool ParsePattern(const std::string& text, SimPattern& pattern);

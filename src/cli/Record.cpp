@@ -12,6 +12,7 @@
 #include "platform/SerialLink.h"
 #include "platform/StopSignals.h"
 #include "record/DataFile.h"
+#include "record/Journal.h"
 #include "record/MeasurementRecord.h"
 #include "record/TimeText.h"
 
@@ -30,11 +31,28 @@ const char* const kRecordHelp =
     "  --count N       stop after N readings (1..4000; default: at 4000)\n"
     "  --out FILE      data file to write (default: the time-based name in this folder)\n"
     "Stops at N readings, when the record is full, or on Ctrl+C / SIGTERM; then writes\n"
-    "the data file and its text listing beside it and says where.\n";
+    "the data file and its text listing beside it and says where.\n"
+    "Every committed reading is also written at once to a recovery journal beside the\n"
+    "data file (FILE.journal, or mivora-record.journal without --out), removed when\n"
+    "the data file was saved. If a kill or a power cut ends the recording, the journal\n"
+    "is left behind; record then refuses to start until it was recovered with\n"
+    "  mivora-cli recover JOURNAL --out FILE.Mvrlog\n";
 
-// What the acquisition asks of a window, for a terminal.
+// What the acquisition asks of a window, for a terminal. Each committed reading
+// goes to the journal before its line is printed, so a printed reading is never
+// lost to a kill.
 class PrintingSink final : public IAcquisitionSink {
   public:
+    PrintingSink(const MeasurementRecord& record, Journal& journal)
+        : m_record(record), m_journal(journal) {}
+    void ReadingCommitted(int index) override {
+        std::string error;
+        if (!m_journal.AppendReading(m_record, index, error)) JournalFailed(error);
+    }
+    void RecordEmptied() override {
+        std::string error;
+        if (!m_journal.Clear(error)) JournalFailed(error);
+    }
     void InvalidateArea(DisplayArea) override {}
     void InvalidateDisplay() override {}
     void AppendListRow(const ListRow& row) override {
@@ -48,6 +66,23 @@ class PrintingSink final : public IAcquisitionSink {
 
     bool m_bPortClosed = false;
     std::string m_capacityText;
+    bool m_bJournalFailed = false;
+
+  private:
+    void JournalFailed(const std::string& error) {
+        // Recording goes on (the readings are still saved at the end), only no
+        // longer crash-safe; say it once.
+        if (m_bJournalFailed) return;
+        m_bJournalFailed = true;
+        std::fprintf(stderr,
+                     "mivora-cli record: warning: the recovery journal cannot be written (%s); "
+                     "a crash now would lose the readings\n",
+                     error.c_str());
+        std::fflush(stderr);
+    }
+
+    const MeasurementRecord& m_record;
+    Journal& m_journal;
 };
 
 struct RecordOptions {
@@ -55,12 +90,15 @@ struct RecordOptions {
     int intervalIndex = 0;
     int count = kMaxCount;
     std::string outPath;  // empty: proposed name at save time
+    std::string journalPath;
 };
 
 class RecordSession {
   public:
     explicit RecordSession(const RecordOptions& options)
-        : m_options(options), m_acquisition(m_record, m_state, m_clock, m_sink) {
+        : m_options(options),
+          m_sink(m_record, m_journal),
+          m_acquisition(m_record, m_state, m_clock, m_sink) {
         // A smaller --count is a smaller capacity: the record then stops exactly at
         // N readings even when one read delivers several frames.
         m_record.m_nMaxCount = m_options.count;
@@ -75,6 +113,11 @@ class RecordSession {
         const SerialOpenResult opened = m_link.Open(QString::fromStdString(m_options.device));
         if (!opened.ok) {
             return InputError("record", SerialOpenErrorMessage(opened).toStdString());
+        }
+        std::string error;
+        if (!m_journal.Open(m_options.journalPath, true, error)) {
+            m_link.Close();
+            return InputError("record", "cannot create the recovery journal: " + error);
         }
         m_state.m_bOnLine = true;
         QObject::connect(&m_link, &SerialLink::BytesReceived, &app, [this](const QByteArray& b) {
@@ -95,9 +138,11 @@ class RecordSession {
             });
             m_sampleTimer.start(intervalMs);
         }
-        std::fprintf(stderr, "Recording from %s (interval %s, up to %d readings); Ctrl+C stops.\n",
+        std::fprintf(stderr,
+                     "Recording from %s (interval %s, up to %d readings, journal %s); Ctrl+C "
+                     "stops.\n",
                      m_options.device.c_str(), IntervalNames()[m_options.intervalIndex].c_str(),
-                     m_options.count);
+                     m_options.count, m_options.journalPath.c_str());
         std::fflush(stderr);
         app.exec();
         return Finish();
@@ -129,6 +174,7 @@ class RecordSession {
             status = kExitBadInput;
         }
         if (m_record.m_nTotalCount == 0) {
+            m_journal.Remove();
             std::printf("Nothing recorded; no file written.\n");
             return status;
         }
@@ -145,10 +191,18 @@ class RecordSession {
             status = kExitBadInput;
         }
         if (!saved.ok) {
-            return InputError("record", "could not save the " +
-                                            std::to_string(m_record.m_nTotalCount) +
-                                            " readings: " + saved.error);
+            m_journal.Close();
+            std::string message = "could not save the " + std::to_string(m_record.m_nTotalCount) +
+                                  " readings: " + saved.error;
+            message += m_sink.m_bJournalFailed
+                           ? "\nThe recovery journal " + m_options.journalPath +
+                                 " may not hold all of them."
+                           : "\nThey are kept in the recovery journal " + m_options.journalPath +
+                                 "; recover them with: mivora-cli recover " +
+                                 m_options.journalPath + " --out FILE.Mvrlog";
+            return InputError("record", message);
         }
+        m_journal.Remove();
         std::printf("Saved %d reading(s) to %s\nListing: %s\n", m_record.m_nTotalCount,
                     saved.dataPath.c_str(), saved.listingPath.c_str());
         std::fflush(stdout);
@@ -159,6 +213,7 @@ class RecordSession {
     MeasurementRecord m_record;
     MeterState m_state;
     SystemClock m_clock;
+    Journal m_journal;
     PrintingSink m_sink;
     Acquisition m_acquisition;
     SerialLink m_link;
@@ -213,6 +268,20 @@ int RunRecord(int argc, char** argv, const std::vector<std::string>& args) {
         }
         if (std::filesystem::is_directory(options.outPath, ec)) {
             return InputError("record", "cannot write " + options.outPath + ": it is a folder");
+        }
+    }
+    options.journalPath = RecordJournalPath(options.outPath);
+    {
+        // A journal left behind holds the readings of an interrupted recording;
+        // starting over would mix them with new ones or throw them away.
+        std::error_code ec;
+        if (std::filesystem::exists(options.journalPath, ec)) {
+            return InputError(
+                "record",
+                "a recovery journal of an interrupted recording was found: " + options.journalPath +
+                    "\nRecover its readings first with: " + "mivora-cli recover " +
+                    options.journalPath + " --out " +
+                    (options.outPath.empty() ? std::string("FILE.Mvrlog") : options.outPath));
         }
     }
     QCoreApplication app(argc, argv);

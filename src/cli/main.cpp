@@ -1,4 +1,5 @@
-// mivora-cli: decode frames, list data files, record headless, simulate a meter.
+// mivora-cli: decode frames, list data files, record headless, simulate a meter,
+// recover an interrupted recording.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@ const char* const kUsage =
     "  dump FILE.Mvrlog      print the text listing of a data file (--csv for CSV)\n"
     "  record --device PATH  record readings from the meter until stopped\n"
     "  simulate --pty        simulate a meter on a pseudo-terminal (or --device PATH)\n"
+    "  recover JOURNAL --out FILE.Mvrlog\n"
+    "                        save the readings of an interrupted recording\n"
     "\n"
     "Run 'mivora-cli COMMAND --help' for the options of a command.\n"
     "Exit status: 0 success, 1 bad input, 2 usage error.\n";
@@ -53,6 +56,7 @@ int main(int argc, char** argv) {
     if (command == "dump") return RunDump(args);
     if (command == "record") return RunRecord(argc, argv, args);
     if (command == "simulate") return RunSimulate(args);
+    if (command == "recover") return RunRecover(args);
     std::fprintf(stderr, "mivora-cli: unknown command \"%s\"\n\n%s", command.c_str(), kUsage);
     return kExitUsage;
 }
