@@ -23,6 +23,7 @@
 #include "meter/MeterFrame.h"
 #include "platform/Pty.h"
 #include "record/DataFile.h"
+#include "record/Journal.h"
 
 namespace mivora::e2e {
 namespace {
@@ -172,6 +173,12 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
         {"simulate", "--pty", "--rate", "0"},
         {"simulate", "--pty", "--pattern", "zigzag"},
         {"simulate", "--pty", "--log-every", "-1"},
+        {"recover"},
+        {"recover", "x.journal"},
+        {"recover", "--out", "x.Mvrlog"},
+        {"recover", "x.journal", "--out"},
+        {"recover", "x.journal", "y.journal", "--out", "x.Mvrlog"},
+        {"recover", "x.journal", "--out", "x.Mvrlog", "--bogus"},
     };
     for (const auto& args : cases) {
         const RunResult r = RunCli(args);
@@ -183,7 +190,7 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
 }
 
 TEST_F(CliTest, EveryCommandHasHelp) {
-    for (const char* command : {"decode", "dump", "record", "simulate"}) {
+    for (const char* command : {"decode", "dump", "record", "simulate", "recover"}) {
         const RunResult r = RunCli({command, "--help"});
         EXPECT_EQ(r.status, 0) << command;
         EXPECT_EQ(r.out.rfind(std::string("Usage: mivora-cli ") + command, 0), 0u) << r.out;
@@ -191,6 +198,7 @@ TEST_F(CliTest, EveryCommandHasHelp) {
     const RunResult r = RunCli({"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("simulate"), std::string::npos);
+    EXPECT_NE(r.out.find("recover"), std::string::npos);
 }
 
 // ---- dump ------------------------------------------------------------------
@@ -421,6 +429,10 @@ TEST_F(RecordTest, RecordsExactlyTheWellFormedFramesOfAStream) {
     const std::vector<fs::path> listings = FilesWithExtension(".txt");
     ASSERT_EQ(listings.size(), 1u);
     EXPECT_EQ(Lines(ReadFile(listings[0])).size(), frames.size() + 1);
+    // A clean stop leaves no recovery journal behind.
+    EXPECT_NE(m_record->Err().find(out.string() + ".journal"), std::string::npos)
+        << m_record->Err();
+    EXPECT_FALSE(fs::exists(out.string() + ".journal"));
 }
 
 TEST_F(RecordTest, SigtermStopsAndSavesEveryCommittedReading) {
@@ -439,6 +451,7 @@ TEST_F(RecordTest, SigtermStopsAndSavesEveryCommittedReading) {
         ASSERT_EQ(rows.size(), 3u);
         EXPECT_EQ(rows[0].substr(0, 9), "1,20.0,C,");
         EXPECT_EQ(rows[2].substr(0, 9), "3,20.2,C,");
+        EXPECT_FALSE(fs::exists(out.string() + ".journal"));
     }
 }
 
@@ -533,6 +546,243 @@ TEST_F(CliTest, RecordOnAMissingDeviceSaysHowPortsMapToDevices) {
     EXPECT_NE(r.err.find(device), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("loggerconfig.ini"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("/dev/ttyS"), std::string::npos) << r.err;
+}
+
+// ---- recovery journal and recover ------------------------------------------
+
+// The CSV row dump gives for a reading record printed as `line`.
+std::string CsvRowOfPrintedLine(const std::string& line) {
+    std::vector<std::string> w = Words(line);
+    if (w.size() != 4) return "bad line: " + line;
+    std::string value = w[1];
+    if (value == "----log") {
+        value.clear();
+    } else if (value.size() > 3 && value.compare(value.size() - 3, 3, "log") == 0) {
+        value.resize(value.size() - 3);
+    }
+    return w[0] + "," + value + "," + w[2] + "," + w[3];
+}
+
+// Readings with and without the logged-entry marks, both units.
+std::vector<RawFrame> JournalTestFrames() {
+    return {
+        EncodeMeterFrame(0, 95, 1234, kStatusCelsius),
+        EncodeMeterFrame(0, 95, 125, kStatusNegative),
+        EncodeMeterFrame(8, 95, 250, kStatusCelsius | kStatusLogRecord | kStatusLogHasValue),
+        EncodeMeterFrame(8, 95, 0, kStatusCelsius | kStatusLogRecord),
+        EncodeMeterFrame(4, 95, 999, kStatusCelsius | kStatusLocked),
+        EncodeMeterFrame(0, 95, 7, kStatusCelsius),
+    };
+}
+
+TEST_F(RecordTest, AKilledRecordingIsRecoveredWithEveryPrintedReading) {
+    const fs::path out = m_dir / "killed.Mvrlog";
+    const std::string journal = out.string() + ".journal";
+    StartRecord({"--out", out.string()});
+    EXPECT_NE(m_record->Err().find("journal " + journal), std::string::npos) << m_record->Err();
+    const std::vector<RawFrame> frames = JournalTestFrames();
+    for (const RawFrame& f : frames) Send({f.begin(), f.end()});
+    ASSERT_TRUE(m_record->WaitForStdoutLines(frames.size(), kTimeoutMs)) << m_record->Out();
+    m_record->Signal(SIGKILL);
+    ASSERT_TRUE(m_record->Wait(kTimeoutMs));
+    EXPECT_EQ(m_record->Status(), 128 + SIGKILL);
+    EXPECT_FALSE(fs::exists(out));
+    const std::vector<std::string> printed = m_record->OutLines();
+    ASSERT_EQ(printed.size(), frames.size()) << m_record->Out();
+
+    // The journal holds every printed reading.
+    JournalContents contents;
+    std::string error;
+    ASSERT_TRUE(ReadJournal(journal, contents, error)) << error;
+    EXPECT_EQ(contents.damagedBytes, 0u);
+    ASSERT_EQ(contents.entries.size(), frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const std::vector<std::string> w = Words(printed[i]);
+        ASSERT_EQ(w.size(), 4u) << printed[i];
+        EXPECT_EQ(contents.entries[i].unit, w[2]);
+        EXPECT_EQ(contents.entries[i].timeText, w[3]);
+        std::string data = w[1];
+        if (data.size() > 3 && data.compare(data.size() - 3, 3, "log") == 0)
+            data.resize(data.size() - 3);
+        EXPECT_EQ(ValueText(contents.entries[i].value), data) << printed[i];
+    }
+
+    // A new recording to the same file refuses and says how to recover.
+    const RunResult again =
+        RunCli({"record", "--device", m_pty.SlavePath(), "--out", out.string()});
+    EXPECT_EQ(again.status, 1) << again.err;
+    EXPECT_NE(again.err.find("mivora-cli recover " + journal + " --out " + out.string()),
+              std::string::npos)
+        << again.err;
+    EXPECT_TRUE(fs::exists(journal));
+
+    const RunResult recovered = RunCli({"recover", journal, "--out", out.string()});
+    EXPECT_EQ(recovered.status, 0) << recovered.err;
+    EXPECT_NE(recovered.out.find(out.string()), std::string::npos) << recovered.out;
+    EXPECT_NE(recovered.out.find(std::to_string(frames.size()) + " reading"), std::string::npos)
+        << recovered.out;
+    EXPECT_FALSE(fs::exists(journal));
+    const std::vector<std::string> rows = CsvRows(out);
+    ASSERT_EQ(rows.size(), frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(rows[i], CsvRowOfPrintedLine(printed[i]));
+    }
+    // The listing beside it, and MAX/MIN from the recovered readings.
+    const std::vector<fs::path> listings = FilesWithExtension(".txt");
+    ASSERT_EQ(listings.size(), 1u);
+    EXPECT_EQ(Lines(ReadFile(listings[0])).size(), frames.size() + 1);
+    DataFileContents file;
+    ASSERT_TRUE(LoadDataFile(RealFileSystem(), out.string(), file).ok);
+    EXPECT_EQ(file.maxText, "123.4");
+    EXPECT_EQ(file.minText, "-12.5");
+
+    // With the journal gone, recording starts again.
+    StartRecord({"--out", out.string(), "--count", "1"});
+    const RawFrame f = frames[0];
+    Send({f.begin(), f.end()});
+    ASSERT_TRUE(m_record->Wait(kTimeoutMs)) << m_record->Err();
+    EXPECT_EQ(m_record->Status(), 0) << m_record->Err();
+    EXPECT_FALSE(fs::exists(journal));
+}
+
+TEST_F(RecordTest, WithoutOutTheJournalLiesInTheCurrentFolder) {
+    StartRecord({});
+    const fs::path journal = m_dir / "mivora-record.journal";
+    EXPECT_NE(m_record->Err().find("journal mivora-record.journal"), std::string::npos)
+        << m_record->Err();
+    EXPECT_TRUE(fs::exists(journal));
+    const RawFrame f = EncodeMeterFrame(0, 95, 321, kStatusCelsius);
+    Send({f.begin(), f.end()});
+    ASSERT_TRUE(m_record->WaitForStdoutLines(1, kTimeoutMs)) << m_record->Out();
+    m_record->Signal(SIGKILL);
+    ASSERT_TRUE(m_record->Wait(kTimeoutMs));
+
+    ChildProcess again;
+    ASSERT_TRUE(again.Start(CliArgs({"record", "--device", m_pty.SlavePath()}), m_dir.string()));
+    ASSERT_TRUE(again.Wait(kTimeoutMs));
+    EXPECT_EQ(again.Status(), 1);
+    EXPECT_NE(again.Err().find("mivora-cli recover mivora-record.journal --out FILE.Mvrlog"),
+              std::string::npos)
+        << again.Err();
+
+    // A clean stop after recovery removes the journal and saves under the time-based name.
+    const fs::path out = m_dir / "default.Mvrlog";
+    const RunResult r = RunCli({"recover", journal.string(), "--out", out.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(CsvRows(out).size(), 1u);
+    StartRecord({"--count", "1"});
+    EXPECT_TRUE(fs::exists(journal));
+    Send({f.begin(), f.end()});
+    ASSERT_TRUE(m_record->Wait(kTimeoutMs)) << m_record->Err();
+    EXPECT_EQ(m_record->Status(), 0) << m_record->Err();
+    EXPECT_FALSE(fs::exists(journal));
+    EXPECT_EQ(FilesWithExtension(".Mvrlog").size(), 2u);
+}
+
+// A journal of `count` readings of 10.0, 10.1, ... C as record writes it.
+std::vector<std::uint8_t> JournalBytes(int count) {
+    std::vector<std::uint8_t> bytes(kJournalSignature,
+                                    kJournalSignature + sizeof kJournalSignature);
+    for (int i = 0; i < count; ++i) {
+        JournalEntry e;
+        e.value = 10.0f + 0.1f * static_cast<float>(i);
+        e.time = 1700000000 + i;
+        e.unit = "C";
+        char text[32];
+        std::snprintf(text, sizeof text, "11-14-23/22:13:%02d", 20 + i);
+        e.timeText = text;
+        const std::vector<std::uint8_t> entry = EncodeJournalEntry(e);
+        bytes.insert(bytes.end(), entry.begin(), entry.end());
+    }
+    return bytes;
+}
+
+TEST_F(CliTest, RecoverCutsADamagedTailAndKeepsTheIntactReadings) {
+    const std::vector<std::uint8_t> intact = JournalBytes(3);
+    const std::vector<std::uint8_t> four = JournalBytes(4);
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> tail;
+    };
+    std::vector<Case> cases;
+    // The fourth entry cut after its length, in its payload, and one byte short.
+    for (std::size_t cut :
+         {std::size_t{2}, std::size_t{4}, std::size_t{15}, four.size() - intact.size() - 1}) {
+        cases.push_back(
+            {"half-written",
+             std::vector<std::uint8_t>(four.begin() + static_cast<long>(intact.size()),
+                                       four.begin() + static_cast<long>(intact.size() + cut))});
+    }
+    // A whole fourth entry with a bad checksum, and a run of zeros (a power cut
+    // after the file grew but before the data reached the disk).
+    std::vector<std::uint8_t> badCrc(four.begin() + static_cast<long>(intact.size()), four.end());
+    badCrc.back() ^= 0x5A;
+    cases.push_back({"bad checksum", badCrc});
+    cases.push_back({"zeros", std::vector<std::uint8_t>(64, 0)});
+    int n = 0;
+    for (const Case& c : cases) {
+        const fs::path journal = m_dir / ("tail" + std::to_string(n) + ".journal");
+        const fs::path out = m_dir / ("tail" + std::to_string(n) + ".Mvrlog");
+        ++n;
+        std::vector<std::uint8_t> bytes = intact;
+        bytes.insert(bytes.end(), c.tail.begin(), c.tail.end());
+        WriteFile(journal, bytes);
+        const RunResult r = RunCli({"recover", journal.string(), "--out", out.string()});
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_NE(r.err.find("damaged tail of " + std::to_string(c.tail.size()) + " byte"),
+                  std::string::npos)
+            << c.name << ": " << r.err;
+        EXPECT_NE(r.out.find("3 reading"), std::string::npos) << r.out;
+        EXPECT_FALSE(fs::exists(journal)) << c.name;
+        const RunResult dump = RunCli({"dump", "--csv", out.string()});
+        EXPECT_EQ(dump.out,
+                  "no,value,unit,time\n1,10.0,C,11-14-23/22:13:20\n2,10.1,C,11-14-23/22:13:21\n"
+                  "3,10.2,C,11-14-23/22:13:22\n")
+            << c.name;
+    }
+    // An intact journal reports no damage.
+    const fs::path journal = m_dir / "intact.journal";
+    WriteFile(journal, four);
+    const RunResult r =
+        RunCli({"recover", journal.string(), "--out", (m_dir / "i.Mvrlog").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("4 reading"), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, RecoverFailuresKeepTheJournal) {
+    const fs::path journal = m_dir / "keep.journal";
+    WriteFile(journal, JournalBytes(2));
+    // The data file cannot be written: the journal stays, and the message says so.
+    const std::string badOut = (m_dir / "no-such-folder" / "x.Mvrlog").string();
+    RunResult r = RunCli({"recover", journal.string(), "--out", badOut});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no-such-folder"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("is kept"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::exists(journal));
+    EXPECT_TRUE(r.out.empty()) << r.out;
+
+    // Not a journal, or no file at all: exit 1 naming the file, nothing written.
+    const fs::path notJournal = m_dir / "file.Mvrlog";
+    WriteFile(notJournal, ExampleFile());
+    const fs::path missing = m_dir / "missing.journal";
+    for (const fs::path& p : {notJournal, missing}) {
+        const fs::path out = m_dir / "never.Mvrlog";
+        r = RunCli({"recover", p.string(), "--out", out.string()});
+        EXPECT_EQ(r.status, 1) << p;
+        EXPECT_NE(r.err.find(p.string()), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+    EXPECT_TRUE(fs::exists(notJournal));
+
+    // A journal without readings (killed before the first one): nothing to write.
+    const fs::path empty = m_dir / "empty.journal";
+    WriteFile(empty, JournalBytes(0));
+    r = RunCli({"recover", empty.string(), "--out", (m_dir / "e.Mvrlog").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("no readings"), std::string::npos) << r.out;
+    EXPECT_FALSE(fs::exists(m_dir / "e.Mvrlog"));
+    EXPECT_FALSE(fs::exists(empty));
 }
 
 // ---- simulate --------------------------------------------------------------

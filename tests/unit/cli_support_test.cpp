@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "cli/CliSupport.h"
 #include "meter/FrameEncoder.h"
@@ -198,6 +200,44 @@ TEST(Simulator, PacingNeverBeatsTheLine) {
     EXPECT_DOUBLE_EQ(FramePeriodSeconds(24.0), lineFrame);
     EXPECT_DOUBLE_EQ(FramePeriodSeconds(1000.0), lineFrame);
     EXPECT_DOUBLE_EQ(FramePeriodSeconds(0.0), lineFrame);
+}
+
+TEST(CliRecovery, JournalBesideTheOutputFile) {
+    EXPECT_EQ(RecordJournalPath("/data/run 1.Mvrlog"), "/data/run 1.Mvrlog.journal");
+    EXPECT_EQ(RecordJournalPath("run.Mvrlog"), "run.Mvrlog.journal");
+    EXPECT_EQ(RecordJournalPath(""), "mivora-record.journal");
+}
+
+TEST(CliRecovery, MaxAndMinTextsFromTheRestoredExtremes) {
+    struct Case {
+        std::vector<float> values;
+        std::string maxText, minText;
+        float max, min;
+    };
+    const Case cases[] = {
+        {{12.3f, -4.56f, 7.0f}, "12.3", "-4.6", 12.3f, -4.56f},
+        {{25.0f}, "25.0", "25.0", 25.0f, 25.0f},
+        // The no-value marker of a logged entry is no extreme.
+        {{kNoValueMarker, 99.94f, kNoValueMarker}, "99.9", "99.9", 99.94f, 99.94f},
+        {{kNoValueMarker}, "", "", 0.0f, 0.0f},
+        {{}, "", "", 0.0f, 0.0f},
+    };
+    for (const Case& c : cases) {
+        JournalContents contents;
+        for (float v : c.values) {
+            JournalEntry e;
+            e.value = v;
+            e.unit = "C";
+            contents.entries.push_back(e);
+        }
+        MeasurementRecord record;
+        RestoreFromJournal(contents, record);
+        const MeterState state = RecoveredMeterState(record);
+        EXPECT_EQ(state.m_strMaxText, c.maxText) << c.values.size();
+        EXPECT_EQ(state.m_strMinText, c.minText) << c.values.size();
+        EXPECT_FLOAT_EQ(state.m_fDisplayMax, c.max) << c.maxText;
+        EXPECT_FLOAT_EQ(state.m_fDisplayMin, c.min) << c.minText;
+    }
 }
 
 }  // namespace
