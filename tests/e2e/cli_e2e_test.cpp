@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -783,6 +784,47 @@ TEST_F(CliTest, RecoverFailuresKeepTheJournal) {
     EXPECT_NE(r.out.find("no readings"), std::string::npos) << r.out;
     EXPECT_FALSE(fs::exists(m_dir / "e.Mvrlog"));
     EXPECT_FALSE(fs::exists(empty));
+}
+
+// ---- frame latency ---------------------------------------------------------
+
+// The time from the write of a frame's last byte until record prints the reading
+// (its stdout is flushed per line), for single frames with room between them.
+// Printed for the record, never asserted.
+TEST_F(RecordTest, FrameLatencyIsPrinted) {
+    constexpr int kLatencyFrames = 30;
+    const fs::path out = m_dir / "latency.Mvrlog";
+    StartRecord({"--count", std::to_string(kLatencyFrames), "--out", out.string()});
+    std::vector<double> ms;
+    auto next = std::chrono::steady_clock::now();
+    for (int i = 0; i < kLatencyFrames; ++i) {
+        next += std::chrono::milliseconds(100);
+        std::this_thread::sleep_until(next);
+        const RawFrame f = EncodeMeterFrame(0, 95, 100 + i, kStatusCelsius);
+        std::string error;
+        ASSERT_TRUE(m_pty.Write(f.data(), f.size(), error)) << error;
+        const auto written = std::chrono::steady_clock::now();
+        ASSERT_TRUE(m_record->WaitForStdoutLines(static_cast<std::size_t>(i + 1), kTimeoutMs))
+            << "frame " << i + 1 << " never arrived\n"
+            << m_record->Out() << m_record->Err();
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - written)
+                .count());
+    }
+    ASSERT_TRUE(m_record->Wait(kTimeoutMs)) << m_record->Err();
+    EXPECT_EQ(m_record->Status(), 0) << m_record->Err();
+    const std::vector<std::string> lines = m_record->OutLines();
+    for (int i = 0; i < kLatencyFrames; ++i) {
+        char data[16];
+        std::snprintf(data, sizeof data, "%.1f", (100 + i) / 10.0);
+        EXPECT_EQ(Words(lines.at(static_cast<std::size_t>(i))).at(1), data);
+    }
+    std::vector<double> sorted = ms;
+    std::sort(sorted.begin(), sorted.end());
+    const double median = (sorted[kLatencyFrames / 2 - 1] + sorted[kLatencyFrames / 2]) / 2;
+    std::printf("frame latency: median %.2f ms, max %.2f ms (%d frames)\n", median, sorted.back(),
+                kLatencyFrames);
+    std::fflush(stdout);
 }
 
 // ---- simulate --------------------------------------------------------------
