@@ -47,6 +47,17 @@ int RunRecover(const std::vector<std::string>& args) {
 
     JournalContents contents;
     if (!ReadJournal(journalPath, contents, error)) return InputError("recover", error);
+    {
+        // Saving over the journal and then removing it would lose both.
+        std::error_code ec;
+        const auto canonical = [&ec](const std::string& p) {
+            return std::filesystem::weakly_canonical(std::filesystem::absolute(p, ec), ec);
+        };
+        if (canonical(outPath) == canonical(journalPath)) {
+            return InputError(
+                "recover", "--out " + outPath + " is the journal itself; give another file name");
+        }
+    }
     if (contents.damagedBytes > 0) {
         std::fprintf(stderr,
                      "mivora-cli recover: %s: cut a damaged tail of %zu byte(s) after %zu intact "

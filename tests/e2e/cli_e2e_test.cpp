@@ -762,6 +762,16 @@ TEST_F(CliTest, RecoverFailuresKeepTheJournal) {
     EXPECT_NE(r.err.find("is kept"), std::string::npos) << r.err;
     EXPECT_TRUE(fs::exists(journal));
     EXPECT_TRUE(r.out.empty()) << r.out;
+    // Nor may the data file replace the journal itself.
+    for (const fs::path& same : {journal, m_dir / "." / "keep.journal"}) {
+        r = RunCli({"recover", journal.string(), "--out", same.string()});
+        EXPECT_EQ(r.status, 1) << same;
+        EXPECT_NE(r.err.find("journal itself"), std::string::npos) << r.err;
+        JournalContents kept;
+        std::string error;
+        ASSERT_TRUE(ReadJournal(journal.string(), kept, error)) << error;
+        EXPECT_EQ(kept.entries.size(), 2u);
+    }
 
     // Not a journal, or no file at all: exit 1 naming the file, nothing written.
     const fs::path notJournal = m_dir / "file.Mvrlog";
