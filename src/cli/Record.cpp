@@ -278,8 +278,9 @@ int RunRecord(int argc, char** argv, const std::vector<std::string>& args) {
         if (std::filesystem::exists(options.journalPath, ec)) {
             return InputError(
                 "record",
-                "a recovery journal of an interrupted recording was found: " + options.journalPath +
-                    "\nRecover its readings first with: " + "mivora-cli recover " +
+                "a recovery journal was found: " + options.journalPath +
+                    " (left by an interrupted recording, unless another record is still "
+                    "writing it)\nRecover its readings first with: mivora-cli recover " +
                     options.journalPath + " --out " +
                     (options.outPath.empty() ? std::string("FILE.Mvrlog") : options.outPath));
         }
