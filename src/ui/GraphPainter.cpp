@@ -2,10 +2,12 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLine>
 #include <QPainter>
 #include <QPalette>
 #include <QPen>
 #include <QString>
+#include <QVector>
 #include <algorithm>
 #include <cstdlib>
 
@@ -105,9 +107,19 @@ void PaintPlot(QImage& plot, const GraphDrawing& d, const GraphColours& colours)
         p.setRenderHint(QPainter::Antialiasing, false);
         const QPen red = SolidPen(AlarmTraceColour());
         const QPen line = SolidPen(colours.line);
-        for (const TracePiece& piece : d.trace) {
-            p.setPen(piece.colour == TraceColour::Red ? red : line);
-            p.drawLine(piece.x1, piece.y1, piece.x2, piece.y2);
+        // Runs of pieces of one colour go out together; the order of drawing,
+        // and so which colour wins where pieces meet, stays that of the trace.
+        QVector<QLine> run;
+        run.reserve(64);
+        const auto& trace = d.trace;
+        for (std::size_t i = 0; i < trace.size();) {
+            const TraceColour colour = trace[i].colour;
+            run.clear();
+            for (; i < trace.size() && trace[i].colour == colour; ++i) {
+                run.append(QLine(trace[i].x1, trace[i].y1, trace[i].x2, trace[i].y2));
+            }
+            p.setPen(colour == TraceColour::Red ? red : line);
+            p.drawLines(run);
         }
         if (d.drawAlarmRows) {
             p.setPen(SolidPen(AlarmRowColour()));
