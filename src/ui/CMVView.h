@@ -14,14 +14,21 @@
 //   paintGraph(QPainter&)            the hook every repaint calls
 //   Frame().StatusPane(1|2)          the two readout panes
 #include <QColor>
+#include <QFont>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
+#include "graph/GraphDrawing.h"
+#include "graph/GraphMouse.h"
+#include "graph/GraphState.h"
 #include "record/MeasurementRecord.h"
 #include "ui/CAlarmColorBar.h"
 #include "ui/CGraphScrollBar.h"
 #include "ui/CMeterDisplayBar.h"
 #include "ui/CReadingListBar.h"
+#include "ui/GraphPainter.h"
 
 namespace mivora::ui {
 
@@ -80,6 +87,24 @@ class CMVView : public QWidget {
 
     QTimer& SampleTimer() { return m_sampleTimer; }
 
+    // The graph: its state, the last drawing computed, and the picture on the
+    // screen (the tracking line is drawn into it; the drag rectangle on top).
+    mivora::GraphState& Graph() { return *m_graph; }
+    const mivora::GraphState& Graph() const { return *m_graph; }
+    const mivora::GraphDrawing& LastDrawing() const { return m_drawing; }
+    const QImage& Screen() const { return m_screen; }
+    // The view's client rectangle, from which the plot is computed.
+    mivora::ClientRect ViewClientRect() const;
+    // The colours of the two lists as the graph paints them.
+    GraphColours CurrentColours() const;
+    // Invalidates the whole view (no erase) and updates it at once.
+    void RedrawNow();
+    // Timer 3: watches a zoom drag; ticks every 10 ms from the press.
+    QTimer& DragTimer() { return m_dragTimer; }
+    void OnDragWatch();
+    // The drag rectangle on the screen, empty when none.
+    mivora::IntRect DragBand() const { return m_band; }
+
     // The four panels; declared in their creation order.
     CAlarmColorBar m_barAlarm;
     CMeterDisplayBar m_barDisplay;
@@ -96,14 +121,29 @@ class CMVView : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     // Paints the graph over the whole view; until the graph is drawn, the plot
     // stays the background colour.
     virtual void paintGraph(QPainter& painter);
 
   private:
-    void PrepareRepaint();
+    // One drawing of the graph: computed by the core, painted into m_screen,
+    // with its effects on the panels, the status bar and the timers.
+    void DrawGraph();
+    void ApplyMouseResult(const mivora::MouseResult& r);
+    // Shows `rect` of m_screen at once, without drawing the graph again.
+    void ShowScreenRect(const QRect& rect);
+    QPoint FrameOrigin() const;
 
     QTimer m_sampleTimer;
+    std::unique_ptr<mivora::GraphState> m_graph;
+    mivora::GraphDrawing m_drawing;
+    GraphPainter m_painter;
+    QImage m_screen;
+    QTimer m_dragTimer;
+    mivora::IntRect m_band;
 };
 
 }  // namespace mivora::ui

@@ -4,6 +4,7 @@
 #include "ui/CMVDoc.h"
 #include "ui/CMVView.h"
 #include "ui/CMainFrame.h"
+#include "ui/DirectPrint.h"
 
 namespace mivora::ui {
 
@@ -54,9 +55,8 @@ bool CMivoraApp::InitInstance(const QStringList& arguments, mivora::IPrompts* pr
             return false;
         }
         if (info.shell != CommandLineInfo::Shell::FileOpen) {
-            if (!PrintDirect(info)) {
-                ask.Error(nullptr, "Printing from the command line is not available.");
-            }
+            QString printError;
+            if (!PrintDirect(info, &printError)) ask.Error(nullptr, printError);
             m_frame.reset();
             return false;
         }
@@ -65,9 +65,12 @@ bool CMivoraApp::InitInstance(const QStringList& arguments, mivora::IPrompts* pr
     return true;
 }
 
-bool CMivoraApp::PrintDirect(const CommandLineInfo& /*info*/) {
-    // The test report's printing hooks in here and through CMVView::OnFilePrint.
-    return false;
+bool CMivoraApp::PrintDirect(const CommandLineInfo& info, QString* error) {
+    const bool printTo = info.shell == CommandLineInfo::Shell::FilePrintTo;
+    const QString printer = printTo && !info.printTo.isEmpty() ? info.printTo.front() : QString();
+    CMVView& view = m_frame->View();
+    return PrintReportAsRequested(printTo, printer, info.fileName, view.Graph(), view.Record(),
+                                  error);
 }
 
 }  // namespace mivora::ui

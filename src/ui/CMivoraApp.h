@@ -43,7 +43,7 @@ class CMivoraApp {
 
   protected:
     // Direct printing of the loaded file; false when nothing could be printed.
-    virtual bool PrintDirect(const CommandLineInfo& info);
+    virtual bool PrintDirect(const CommandLineInfo& info, QString* error);
 
   private:
     std::unique_ptr<CMVDoc> m_doc;

@@ -79,7 +79,7 @@ class PrintCommand : public FrameFixture {
         SwitchOn();
         SendAndWait(234);
         SendAndWait(250);
-        SendAndWait(-12);
+        SendAndWait(12, kStatusCelsius | kStatusNegative);
         ASSERT_EQ(Record().m_nTotalCount, 3);
         ASSERT_TRUE(m_frame->m_actPrint->isEnabled());
     }
