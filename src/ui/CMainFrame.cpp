@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -401,6 +402,60 @@ void CMainFrame::OnOpen() {
     m_doc.UpdateAllViews();
 }
 
+QString CMainFrame::JournalPath() {
+    return QString::fromStdString(mivora::SettingsDirectory()) + "/recording.journal";
+}
+
+void CMainFrame::StartJournal() {
+    const std::string path = JournalPath().toStdString();
+    std::string error;
+    mivora::JournalContents left;
+    bool recovered = false;
+    if (QFileInfo::exists(JournalPath()) && mivora::ReadJournal(path, left, error) &&
+        !left.entries.empty() &&
+        m_prompts->AskYesNo(this, "Recover the readings of an interrupted recording?")) {
+        mivora::MeasurementRecord& r = m_doc.Record();
+        mivora::RestoreFromJournal(left, r);
+        CReadingListBar& list = m_view->m_barList;
+        list.DeleteAllItems();
+        for (int i = 0; i < r.m_nTotalCount; ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            mivora::ListRow row;
+            row.index = i;
+            row.no = std::to_string(i + 1);
+            row.data = ListValueText(r.m_fValue[k]).toStdString();
+            row.unit = r.m_strUnit[k];
+            row.time = r.m_strTime[k];
+            list.AppendRow(row, i == r.m_nTotalCount - 1);
+        }
+        RedrawGraph();
+        recovered = true;
+    }
+    error.clear();
+    if (!m_journal.Open(path, true, error) || (!recovered && !m_journal.Clear(error))) {
+        m_prompts->Error(this,
+                         QString::fromStdString("The recovery journal cannot be kept: " + error));
+    }
+}
+
+void CMainFrame::ReadingCommitted(int index) {
+    if (!m_journal.IsOpen()) return;
+    std::string error;
+    if (!m_journal.AppendReading(m_doc.Record(), index, error) && !m_bJournalWarned) {
+        m_bJournalWarned = true;  // once: the recording itself goes on
+        m_prompts->Error(
+            this, QString::fromStdString("The recovery journal cannot be written: " + error));
+    }
+}
+
+void CMainFrame::RecordEmptied() {
+    std::string error;
+    if (m_journal.IsOpen() && !m_journal.Clear(error) && !m_bJournalWarned) {
+        m_bJournalWarned = true;
+        m_prompts->Error(this, QString::fromStdString(error));
+    }
+}
+
 void CMainFrame::RefillList() {
     CReadingListBar& list = m_view->m_barList;
     list.DeleteAllItems();
@@ -529,6 +584,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     m_comm.Close();
     if (m_help) m_help->close();
+    // A clean end: nothing to recover at the next start.
+    m_journal.Remove();
     event->accept();
     QCoreApplication::quit();
 }

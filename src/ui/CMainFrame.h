@@ -14,6 +14,7 @@
 #include "platform/SerialLink.h"
 #include "platform/gui/Prompts.h"
 #include "record/DataFile.h"
+#include "record/Journal.h"
 #include "record/MeasurementRecord.h"
 
 class QDialog;
@@ -106,6 +107,13 @@ class CMainFrame : public QMainWindow, public mivora::IAcquisitionSink {
     void ClosePort() override;
     void ShowCapacityMessage(const std::string& text) override;
     void RedrawGraph() override;
+    void ReadingCommitted(int index) override;
+    void RecordEmptied() override;
+
+    // The recovery journal in the settings folder: offers the readings an unclean
+    // end left behind, then journals every committed reading.
+    void StartJournal();
+    static QString JournalPath();
 
   protected:
     bool event(QEvent* event) override;
@@ -133,6 +141,8 @@ class CMainFrame : public QMainWindow, public mivora::IAcquisitionSink {
     QLabel* m_scrl = nullptr;
     CMVView* m_view = nullptr;
     mivora::HelpViewer* m_help = nullptr;
+    mivora::Journal m_journal;
+    bool m_bJournalWarned = false;
 };
 
 }  // namespace mivora::ui

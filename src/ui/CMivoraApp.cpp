@@ -61,6 +61,7 @@ bool CMivoraApp::InitInstance(const QStringList& arguments, mivora::IPrompts* pr
             return false;
         }
     }
+    m_frame->StartJournal();
     m_frame->show();
     return true;
 }
