@@ -58,7 +58,7 @@ std::string SettingsDirectory() {
     if (dir.empty()) dir = "C:\\Windows";
 #else
     if (dir.empty()) {
-        // The base directory specification asks to ignore a relative value.
+        // The XDG base directory rules ignore a relative value.
         const std::string xdg = Env("XDG_CONFIG_HOME");
         if (!xdg.empty() && xdg[0] == '/') {
             dir = Join(xdg, "mivora");

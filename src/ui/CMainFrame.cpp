@@ -416,18 +416,8 @@ void CMainFrame::StartJournal() {
         m_prompts->AskYesNo(this, "Recover the readings of an interrupted recording?")) {
         mivora::MeasurementRecord& r = m_doc.Record();
         mivora::RestoreFromJournal(left, r);
-        CReadingListBar& list = m_view->m_barList;
-        list.DeleteAllItems();
-        for (int i = 0; i < r.m_nTotalCount; ++i) {
-            const auto k = static_cast<std::size_t>(i);
-            mivora::ListRow row;
-            row.index = i;
-            row.no = std::to_string(i + 1);
-            row.data = ListValueText(r.m_fValue[k]).toStdString();
-            row.unit = r.m_strUnit[k];
-            row.time = r.m_strTime[k];
-            list.AppendRow(row, i == r.m_nTotalCount - 1);
-        }
+        m_view->m_barList.DeleteAllItems();
+        FillList(r.m_fValue, r.m_strUnit, r.m_strTime, r.m_nTotalCount);
         RedrawGraph();
         recovered = true;
     }
@@ -457,20 +447,25 @@ void CMainFrame::RecordEmptied() {
 }
 
 void CMainFrame::RefillList() {
-    CReadingListBar& list = m_view->m_barList;
-    list.DeleteAllItems();
+    m_view->m_barList.DeleteAllItems();
     const mivora::MeasurementRecord& r = m_doc.Record();
     if (r.m_bReloaded != 1) return;
+    FillList(r.m_fScreenValue, r.m_strScreenUnit, r.m_strScreenTime, r.m_nScreenCount);
+}
+
+void CMainFrame::FillList(const std::vector<float>& values, const std::vector<std::string>& units,
+                          const std::vector<std::string>& times, int count) {
+    CReadingListBar& list = m_view->m_barList;
     list.List().setUpdatesEnabled(false);
-    for (int i = 0; i < r.m_nScreenCount; ++i) {
+    for (int i = 0; i < count; ++i) {
         const auto k = static_cast<std::size_t>(i);
         mivora::ListRow row;
         row.index = i;
         row.no = std::to_string(i + 1);
-        row.data = ListValueText(r.m_fScreenValue[k]).toStdString();
-        row.unit = r.m_strScreenUnit[k];
-        row.time = r.m_strScreenTime[k];
-        list.AppendRow(row, i == r.m_nScreenCount - 1);
+        row.data = ListValueText(values[k]).toStdString();
+        row.unit = units[k];
+        row.time = times[k];
+        list.AppendRow(row, i == count - 1);
     }
     list.List().setUpdatesEnabled(true);
 }

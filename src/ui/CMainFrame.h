@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/Settings.h"
 #include "meter/Acquisition.h"
@@ -126,6 +128,9 @@ class CMainFrame : public QMainWindow, public mivora::IAcquisitionSink {
     void CreateToolBar();
     void CreateStatusBar();
     void RefillList();
+    // Rows 1..count of the reading list from one series.
+    void FillList(const std::vector<float>& values, const std::vector<std::string>& units,
+                  const std::vector<std::string>& times, int count);
     void OnLinkLost(const QString& message);
 
     CMVDoc& m_doc;
