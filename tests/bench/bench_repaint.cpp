@@ -5,21 +5,14 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
-#include <cmath>
 #include <cstdlib>
 #include <memory>
 
-#include "graph/GraphDrawing.h"
-#include "graph/GraphMouse.h"
-#include "graph/GraphState.h"
-#include "record/MeasurementRecord.h"
+#include "GraphScene.h"
 #include "ui/GraphPainter.h"
 
 namespace mivora::ui {
 namespace {
-
-// The view's client area inside the 865 x 700 window, between toolbar and status bar.
-constexpr ClientRect kViewClient{0, 0, 865, 610};
 
 // Fonts and images need the application object; one for the whole run.
 void EnsureApplication() {
@@ -37,32 +30,8 @@ void BM_Repaint(benchmark::State& bench) {
     const int readings = static_cast<int>(bench.range(0));
     const int levels = static_cast<int>(bench.range(1));
 
-    auto graph = std::make_unique<GraphState>();
-    auto record = std::make_unique<MeasurementRecord>();
-    MeterState meter;
-    DrawingInputs inputs;
-    for (int i = 0; i < readings; ++i) {
-        record->m_fScreenValue[i] = static_cast<float>(25.0 + 150.0 * std::sin(i * 0.01));
-        record->m_strScreenTime[i] = "12-11-26/10:00:00";
-        record->m_strScreenUnit[i] = "C";
-    }
-    record->m_nScreenCount = readings;
-
-    GraphDrawing drawing;
-    // Let the real-time window grow until it holds every reading.
-    for (int i = 0; i < 100; ++i) {
-        ComputeDrawing(*graph, kViewClient, *record, inputs, drawing);
-        if (!drawing.repaintRequested) break;
-    }
-    // Zoom in by dragging nearly the whole plot, one level per drag.
-    const PlotRect plot = ComputePlotRect(kViewClient);
-    for (int z = 0; z < levels; ++z) {
-        OnLButtonDown(*graph, kViewClient, *record, {plot.left + 1, plot.top + 1});
-        OnMouseMove(*graph, kViewClient, *record, meter, {plot.right - 1, plot.bottom - 1});
-        OnLButtonUp(*graph, kViewClient, *record, meter, {plot.right - 1, plot.bottom - 1});
-        ComputeDrawing(*graph, kViewClient, *record, inputs, drawing);
-    }
-    if (graph->g_nZoomLevel != levels) {
+    mivora::bench::GraphScene scene;
+    if (!scene.Prepare(readings, levels)) {
         bench.SkipWithError("zoom level not reached");
         return;
     }
@@ -71,16 +40,17 @@ void BM_Repaint(benchmark::State& bench) {
     QFont font;
     font.setPixelSize(13);
     const QColor face = ButtonFaceColour();
-    QImage view(kViewClient.right, kViewClient.bottom, QImage::Format_RGB32);
+    QImage view(mivora::bench::kViewClient.right, mivora::bench::kViewClient.bottom,
+                QImage::Format_RGB32);
     view.fill(face);
     GraphPainter painter;
     for (auto _ : bench) {
-        ComputeDrawing(*graph, kViewClient, *record, inputs, drawing);
-        painter.Paint(view, drawing, colours, font, face, QPoint(0, -30));
+        scene.Compute();
+        painter.Paint(view, scene.drawing, colours, font, face, QPoint(0, -30));
         benchmark::DoNotOptimize(view.constBits());
         benchmark::ClobberMemory();
     }
-    bench.counters["pieces"] = static_cast<double>(drawing.trace.size());
+    bench.counters["pieces"] = static_cast<double>(scene.drawing.trace.size());
 }
 BENCHMARK(BM_Repaint)->Args({4000, 0})->Args({4000, 99})->Unit(benchmark::kMicrosecond);
 
